@@ -34,7 +34,9 @@ CFIndex Object::RetainCount() const {
     return mImmortal ? 0x7fffffffL : mRefCount.load(std::memory_order_relaxed);
 }
 
-CFHashCode Object::Hash() const { return reinterpret_cast<CFHashCode>(this); }
+CFHashCode Object::Hash() const {
+    return reinterpret_cast<CFHashCode>(this);
+}
 
 void Object::Describe(std::string& ioOut, int, bool) const {
     char text[64];
@@ -42,7 +44,9 @@ void Object::Describe(std::string& ioOut, int, bool) const {
     ioOut += text;
 }
 
-void AppendIndent(std::string& ioOut, int inIndent) { ioOut.append(inIndent, '\t'); }
+void AppendIndent(std::string& ioOut, int inIndent) {
+    ioOut.append(inIndent, '\t');
+}
 
 void DescribeValue(std::string& ioOut, CFTypeRef inValue, int inIndent) {
     if (inValue == nullptr)
@@ -73,9 +77,13 @@ void CFRelease(CFTypeRef cf) {
         delete object;
 }
 
-CFIndex CFGetRetainCount(CFTypeRef cf) { return cf == nullptr ? 0 : ObjectOf(cf)->RetainCount(); }
+CFIndex CFGetRetainCount(CFTypeRef cf) {
+    return cf == nullptr ? 0 : ObjectOf(cf)->RetainCount();
+}
 
-CFTypeID CFGetTypeID(CFTypeRef cf) { return cf == nullptr ? kTypeIDNotAType : ObjectOf(cf)->TypeID(); }
+CFTypeID CFGetTypeID(CFTypeRef cf) {
+    return cf == nullptr ? kTypeIDNotAType : ObjectOf(cf)->TypeID();
+}
 
 Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
     if (cf1 == cf2)
@@ -89,7 +97,9 @@ Boolean CFEqual(CFTypeRef cf1, CFTypeRef cf2) {
     return a->Equals(*b);
 }
 
-CFHashCode CFHash(CFTypeRef cf) { return cf == nullptr ? 0 : ObjectOf(cf)->Hash(); }
+CFHashCode CFHash(CFTypeRef cf) {
+    return cf == nullptr ? 0 : ObjectOf(cf)->Hash();
+}
 
 CFStringRef CFCopyDescription(CFTypeRef cf) {
     std::string text;
@@ -101,11 +111,23 @@ CFStringRef CFCopyDescription(CFTypeRef cf) {
 }
 
 CFStringRef CFCopyTypeIDDescription(CFTypeID type_id) {
-    static const char* const kNames[] = {
-        "CFString", "CFNumber",  "CFBoolean", "CFData",   "CFArray",
-        "CFDictionary", "CFDate", "CFTimeZone", "CFURL", "CFUUID",
-        "CFBundle", "CFPlugIn", "CFPlugInInstance", "CFRunLoop", "CFRunLoopSource",
-        "CFRunLoopTimer", "CFNotificationCenter"};
+    static const char* const kNames[] = {"CFString",
+                                         "CFNumber",
+                                         "CFBoolean",
+                                         "CFData",
+                                         "CFArray",
+                                         "CFDictionary",
+                                         "CFDate",
+                                         "CFTimeZone",
+                                         "CFURL",
+                                         "CFUUID",
+                                         "CFBundle",
+                                         "CFPlugIn",
+                                         "CFPlugInInstance",
+                                         "CFRunLoop",
+                                         "CFRunLoopSource",
+                                         "CFRunLoopTimer",
+                                         "CFNotificationCenter"};
     const char* name = "(unknown)";
     if (type_id >= kTypeIDString && type_id < kTypeIDFirstFree)
         name = kNames[type_id - kTypeIDString];

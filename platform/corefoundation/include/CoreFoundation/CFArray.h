@@ -53,5 +53,5 @@ void CFArraySetValueAtIndex(CFMutableArrayRef theArray, CFIndex idx, const void*
 void CFArrayRemoveValueAtIndex(CFMutableArrayRef theArray, CFIndex idx);
 void CFArrayRemoveAllValues(CFMutableArrayRef theArray);
 void CFArrayExchangeValuesAtIndices(CFMutableArrayRef theArray, CFIndex idx1, CFIndex idx2);
-void CFArraySortValues(CFMutableArrayRef theArray, CFRange range,
-                       CFComparatorFunction comparator, void* context);
+void CFArraySortValues(CFMutableArrayRef theArray, CFRange range, CFComparatorFunction comparator,
+                       void* context);

@@ -55,7 +55,9 @@ struct CFRange {
     CFIndex location;
     CFIndex length;
 };
-inline CFRange CFRangeMake(CFIndex location, CFIndex length) { return CFRange{location, length}; }
+inline CFRange CFRangeMake(CFIndex location, CFIndex length) {
+    return CFRange{location, length};
+}
 
 // Allocators exist only so that calls read as on the host platform: every allocator is
 // the C++ heap, and null means the default.

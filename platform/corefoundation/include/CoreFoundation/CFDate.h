@@ -22,8 +22,7 @@ CFTypeID CFTimeZoneGetTypeID(void);
 CFTimeZoneRef CFTimeZoneCopySystem(void);
 CFTimeZoneRef CFTimeZoneCopyDefault(void);
 // A fixed offset from GMT in seconds.
-CFTimeZoneRef CFTimeZoneCreateWithTimeIntervalFromGMT(CFAllocatorRef allocator,
-                                                      CFTimeInterval ti);
+CFTimeZoneRef CFTimeZoneCreateWithTimeIntervalFromGMT(CFAllocatorRef allocator, CFTimeInterval ti);
 CFTimeInterval CFTimeZoneGetSecondsFromGMT(CFTimeZoneRef tz, CFAbsoluteTime at);
 
 struct CFGregorianDate {

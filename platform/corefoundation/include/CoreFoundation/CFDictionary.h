@@ -32,9 +32,8 @@ extern const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 typedef void (*CFDictionaryApplierFunction)(const void* key, const void* value, void* context);
 
 CFTypeID CFDictionaryGetTypeID(void);
-CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void** keys,
-                                   const void** values, CFIndex numValues,
-                                   const CFDictionaryKeyCallBacks* keyCallBacks,
+CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void** keys, const void** values,
+                                   CFIndex numValues, const CFDictionaryKeyCallBacks* keyCallBacks,
                                    const CFDictionaryValueCallBacks* valueCallBacks);
 CFDictionaryRef CFDictionaryCreateCopy(CFAllocatorRef allocator, CFDictionaryRef theDict);
 CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef allocator, CFIndex capacity,
@@ -51,11 +50,9 @@ Boolean CFDictionaryContainsKey(CFDictionaryRef theDict, const void* key);
 Boolean CFDictionaryContainsValue(CFDictionaryRef theDict, const void* value);
 // Null when the key is absent.
 const void* CFDictionaryGetValue(CFDictionaryRef theDict, const void* key);
-Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void* key,
-                                      const void** value);
+Boolean CFDictionaryGetValueIfPresent(CFDictionaryRef theDict, const void* key, const void** value);
 // All keys and values in one pass, in no defined order; either array may be null.
-void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys,
-                                  const void** values);
+void CFDictionaryGetKeysAndValues(CFDictionaryRef theDict, const void** keys, const void** values);
 void CFDictionaryApplyFunction(CFDictionaryRef theDict, CFDictionaryApplierFunction applier,
                                void* context);
 
@@ -63,7 +60,6 @@ void CFDictionaryApplyFunction(CFDictionaryRef theDict, CFDictionaryApplierFunct
 // standard error stream and changes nothing).
 void CFDictionaryAddValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 void CFDictionarySetValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
-void CFDictionaryReplaceValue(CFMutableDictionaryRef theDict, const void* key,
-                              const void* value);
+void CFDictionaryReplaceValue(CFMutableDictionaryRef theDict, const void* key, const void* value);
 void CFDictionaryRemoveValue(CFMutableDictionaryRef theDict, const void* key);
 void CFDictionaryRemoveAllValues(CFMutableDictionaryRef theDict);

@@ -37,7 +37,7 @@ enum : CFTypeID {
 class Object {
 public:
     // Immortal objects (constants) ignore retain and release.
-    explicit Object(CFTypeID inTypeID, bool inImmortal = false)
+    constexpr explicit Object(CFTypeID inTypeID, bool inImmortal = false)
         : mRefCount(1), mTypeID(inTypeID), mImmortal(inImmortal) {}
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
@@ -64,7 +64,9 @@ private:
     const bool mImmortal;
 };
 
-inline const Object* ObjectOf(CFTypeRef inRef) { return static_cast<const Object*>(inRef); }
+inline const Object* ObjectOf(CFTypeRef inRef) {
+    return static_cast<const Object*>(inRef);
+}
 
 // The object as type T when it is one (checked by type identifier), else null.
 template <class T>

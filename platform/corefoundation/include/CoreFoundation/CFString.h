@@ -53,8 +53,8 @@ CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLe
 CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
                                      CFStringRef format, ...);
 CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc,
-                                                 CFDictionaryRef formatOptions,
-                                                 CFStringRef format, va_list arguments);
+                                                 CFDictionaryRef formatOptions, CFStringRef format,
+                                                 va_list arguments);
 
 // Access.
 CFIndex CFStringGetLength(CFStringRef theString);
@@ -101,8 +101,7 @@ CFStringRef CFStringCreateByCombiningStrings(CFAllocatorRef alloc, CFArrayRef th
 void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString);
 void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
                            CFStringEncoding encoding);
-void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars,
-                              CFIndex numChars);
+void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars);
 void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
                           CFStringRef format, ...);
 void CFStringInsert(CFMutableStringRef str, CFIndex idx, CFStringRef insertedStr);
