@@ -23,7 +23,8 @@ std::vector<unsigned char> Bytes(const StPointerBlock& inBlock) {
 
 void Fill(StPointerBlock& ioBlock, const std::vector<unsigned char>& inBytes) {
     ioBlock.SetSize(static_cast<long>(inBytes.size()));
-    std::memcpy(ioBlock.Get(), inBytes.data(), inBytes.size());
+    if (!inBytes.empty())
+        std::memcpy(ioBlock.Get(), inBytes.data(), inBytes.size());
 }
 
 // Whether p is still a live Memory Manager block (asking is safe for any pointer).
