@@ -133,16 +133,19 @@ public:
             CFRelease(valueString);
         }
         CFRelease(table);
-        outError = "line " + std::to_string(mLine) + ": " + mError;
+        outError = "line " + std::to_string(mErrorLine) + ": " + mError;
         return nullptr;
     }
 
 private:
     char Peek() const { return mPosition < mText.size() ? mText[mPosition] : '\0'; }
 
-    void Fail(const std::string& inMessage) {
-        if (mError.empty())
-            mError = inMessage;
+    // Records the first fault, at the current line unless another is named.
+    void Fail(const std::string& inMessage, size_t inLine = 0) {
+        if (!mError.empty())
+            return;
+        mError = inMessage;
+        mErrorLine = inLine != 0 ? inLine : mLine;
     }
 
     // Skips white space and comments; false on an unterminated comment.
@@ -288,6 +291,7 @@ private:
     bool ReadString(std::string& outString) {
         outString.clear();
         if (Peek() == '"') {
+            size_t startLine = mLine;
             ++mPosition;
             while (mPosition < mText.size()) {
                 char c = mText[mPosition++];
@@ -302,7 +306,7 @@ private:
                     ++mLine;
                 outString += c;
             }
-            Fail("unterminated string");
+            Fail("unterminated string", startLine);
             return false;
         }
         while (IsBareCharacter(Peek()))
@@ -319,6 +323,7 @@ private:
     size_t mPosition = 0;
     size_t mLine = 1;
     std::string mError;
+    size_t mErrorLine = 1;
 };
 
 bool LooksLikeXML(const std::string& inText) {
