@@ -194,6 +194,9 @@ CFPropertyListRef XMLPropertyListReader::Read(const UInt8* inBytes, size_t inLen
     XML_SetCharacterDataHandler(mParser, CharacterDataHandler);
     XML_SetStartDoctypeDeclHandler(mParser, StartDoctypeHandler);
     XML_SetEntityDeclHandler(mParser, EntityDeclHandler);
+    // With an external DTD that is never read, expat skips references to entities it does
+    // not know instead of failing; skipping would silently drop text.
+    XML_SetSkippedEntityHandler(mParser, SkippedEntityHandler);
     XML_SetParamEntityParsing(mParser, XML_PARAM_ENTITY_PARSING_NEVER);
 
     const char* bytes = reinterpret_cast<const char*>(inBytes);
@@ -242,6 +245,13 @@ void XMLCALL XMLPropertyListReader::StartDoctypeHandler(void* inUserData, const 
     auto* reader = static_cast<XMLPropertyListReader*>(inUserData);
     if (inHasInternalSubset && !reader->mFailed)
         reader->Fail("DOCTYPE with an internal subset is not accepted");
+}
+
+void XMLCALL XMLPropertyListReader::SkippedEntityHandler(void* inUserData, const XML_Char* inName,
+                                                         int) {
+    auto* reader = static_cast<XMLPropertyListReader*>(inUserData);
+    if (!reader->mFailed)
+        reader->Fail("undefined entity " + Quote(inName));
 }
 
 void XMLCALL XMLPropertyListReader::EntityDeclHandler(void* inUserData, const XML_Char*, int,

@@ -53,6 +53,8 @@ private:
     static void XMLCALL StartDoctypeHandler(void* inUserData, const XML_Char* inName,
                                             const XML_Char* inSystemID, const XML_Char* inPublicID,
                                             int inHasInternalSubset);
+    static void XMLCALL SkippedEntityHandler(void* inUserData, const XML_Char* inName,
+                                             int inIsParameterEntity);
     static void XMLCALL EntityDeclHandler(void* inUserData, const XML_Char* inName,
                                           int inIsParameterEntity, const XML_Char* inValue,
                                           int inValueLength, const XML_Char* inBase,
