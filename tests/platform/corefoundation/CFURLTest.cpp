@@ -205,8 +205,9 @@ TEST(CFURL, ConvertsFileSystemPaths) {
               "/Library/Printers/Tarvel/Orvo/Default Paper.orvopapers");
     EXPECT_FALSE(CFURLHasDirectoryPath(paper.get()));
 
-    Owned<CFURLRef> odd(CFURLCreateWithFileSystemPath(
-        nullptr, MakeString("/tmp/a#b?c%d[e] f\xc3\xa9"), kCFURLPOSIXPathStyle, true));
+    Owned<CFStringRef> oddPath(MakeString("/tmp/a#b?c%d[e] f\xc3\xa9"));
+    Owned<CFURLRef> odd(
+        CFURLCreateWithFileSystemPath(nullptr, oddPath.get(), kCFURLPOSIXPathStyle, true));
     EXPECT_EQ(URLText(odd.get()), "file:///tmp/a%23b%3Fc%25d%5Be%5D%20f%C3%A9/");
     EXPECT_EQ(Take(CFURLCopyFileSystemPath(odd.get(), kCFURLPOSIXPathStyle)),
               "/tmp/a#b?c%d[e] f\xc3\xa9"); // no trailing slash
