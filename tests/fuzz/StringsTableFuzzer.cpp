@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* inData, size_t inSize) {
     if (table == nullptr)
         return 0;
     const CFIndex count = CFDictionaryGetCount(table);
-    std::vector<const void*> keys(size_t(count)), values(size_t(count));
+    std::vector<const void*> keys(static_cast<size_t>(count)), values(keys.size());
     CFDictionaryGetKeysAndValues(table, keys.data(), values.data());
     for (size_t i = 0; i < keys.size(); ++i) {
         if (CFGetTypeID(keys[i]) != CFStringGetTypeID() ||

@@ -333,8 +333,13 @@ std::string Compose(const Parts& inParts) {
     std::string text;
     if (inParts.hasScheme)
         text += inParts.scheme + ':';
-    if (inParts.hasAuthority)
+    if (inParts.hasAuthority) {
         text += "//" + AuthorityText(inParts);
+    } else if (inParts.path.compare(0, 2, "//") == 0) {
+        text += "/."; // else the path would read as an authority
+    } else if (!inParts.hasScheme && inParts.path.find(':') < inParts.path.find('/')) {
+        text += "./"; // else the first segment would read as a scheme
+    }
     text += inParts.path;
     if (inParts.hasQuery)
         text += '?' + inParts.query;

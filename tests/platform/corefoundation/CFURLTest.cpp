@@ -185,6 +185,19 @@ TEST(CFURL, ResolvesReferencesAgainstABase) {
         EXPECT_EQ(CFURLGetBaseURL(absolute.get()), nullptr);
     }
 
+    // A resolved path that would read as an authority (or a scheme) is written so that
+    // the absolute URL means what the resolution gave.
+    Owned<CFURLRef> noAuthority(MakeURL("http:/a/b"));
+    Owned<CFURLRef> doubleSlash(MakeURL("..//g", noAuthority.get()));
+    Owned<CFURLRef> resolved(CFURLCopyAbsoluteURL(doubleSlash.get()));
+    EXPECT_EQ(URLText(resolved.get()), "http:/.//g");
+    EXPECT_EQ(Take(CFURLCopyHostName(resolved.get())), "(null)");
+    Owned<CFURLRef> empty(MakeURL("?q"));
+    Owned<CFURLRef> colon(
+        CFURLCreateCopyAppendingPathComponent(nullptr, empty.get(), CFSTR("c:d"), false));
+    EXPECT_EQ(URLText(colon.get()), "./c:d?q");
+    EXPECT_EQ(Take(CFURLCopyScheme(colon.get())), "(null)");
+
     // A relative URL takes scheme, host and port from its base; the path is its own.
     Owned<CFURLRef> server(MakeURL("socket://printer:9101/jobs/"));
     Owned<CFURLRef> relative(MakeURL("queue", server.get()));
