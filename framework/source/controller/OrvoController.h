@@ -39,6 +39,7 @@ public:
                      CompressionEngine* inCompressionEngine, TranslationEngine* inTranslationEngine,
                      DeliveryEngine* inDeliveryEngine, PerformanceEngine* inPerformanceEngine);
 
+    OrvoEventController* GetEventController() const { return mEventController; }
     void SetMaximumQueueSize(long inMaximumQueueSize) { mMaximumQueueSize = inMaximumQueueSize; }
     long GetMaximumQueueSize() const { return mMaximumQueueSize; }
     void UseImageRowExpansion(bool inExpand, unsigned char inHorizontalMultiplier,

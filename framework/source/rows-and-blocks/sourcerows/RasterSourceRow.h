@@ -50,7 +50,7 @@ public:
         bool ReadComponents(unsigned char& outRed, unsigned char& outGreen, unsigned char& outBlue);
         void Adjust(unsigned char& ioRed, unsigned char& ioGreen, unsigned char& ioBlue) const;
 
-        const char* mImageRow;
+        [[maybe_unused]] const char* mImageRow; // the row's first byte
         unsigned long mPixelCount;
         [[maybe_unused]] unsigned long mPixelLayout; // carried, not interpreted
         unsigned long mPixelFormat;
