@@ -45,7 +45,7 @@ struct __CFArray : Object {
     bool Same(const void* inA, const void* inB) const {
         return mCallBacks.equal ? mCallBacks.equal(inA, inB) : inA == inB;
     }
-    bool HoldsValues() const { return mCallBacks.retain == RetainValue; }
+    bool HoldsValues() const { return mCallBacks.retain == RetainCallBack; }
 
     bool Equals(const Object& inOther) const override {
         const auto& other = static_cast<const __CFArray&>(inOther);
@@ -87,30 +87,15 @@ struct __CFArray : Object {
 namespace {
 
 const __CFArray* ArrayOf(CFArrayRef inArray, const char* inFunction) {
-    const __CFArray* array = Cast<__CFArray>(inArray, kTypeIDArray);
-    if (array == nullptr)
-        ReportMisuse(inFunction, inArray == nullptr ? "null array" : "not an array");
-    return array;
+    return CheckedCast<__CFArray>(inArray, kTypeIDArray, inFunction, "CFArray");
 }
 
 __CFArray* MutableArrayOf(CFMutableArrayRef inArray, const char* inFunction) {
-    __CFArray* array = CastMutable<__CFArray>(inArray, kTypeIDArray);
-    if (array == nullptr) {
-        ReportMisuse(inFunction, inArray == nullptr ? "null array" : "not an array");
-        return nullptr;
-    }
-    if (!array->mMutable) {
-        ReportMisuse(inFunction, "attempt to mutate an immutable array");
-        return nullptr;
-    }
-    return array;
+    return CheckedMutableCast<__CFArray>(inArray, kTypeIDArray, inFunction, "CFArray");
 }
 
 bool RangeIsValid(const __CFArray* inArray, CFRange inRange, const char* inFunction) {
-    size_t count = inArray->mValues.size();
-    bool valid = inRange.location >= 0 && inRange.length >= 0 &&
-                 static_cast<size_t>(inRange.location) <= count &&
-                 static_cast<size_t>(inRange.length) <= count - inRange.location;
+    bool valid = RangeIsWithin(inRange, inArray->mValues.size());
     if (!valid)
         ReportMisuse(inFunction, "range out of bounds");
     return valid;

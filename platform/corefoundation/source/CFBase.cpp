@@ -55,6 +55,16 @@ void DescribeValue(std::string& ioOut, CFTypeRef inValue, int inIndent) {
         ObjectOf(inValue)->Describe(ioOut, inIndent, false);
 }
 
+const void* RetainCallBack(CFAllocatorRef, const void* inValue) {
+    return CFRetain(inValue);
+}
+void ReleaseCallBack(CFAllocatorRef, const void* inValue) {
+    CFRelease(inValue);
+}
+Boolean EqualCallBack(const void* inA, const void* inB) {
+    return CFEqual(inA, inB);
+}
+
 void ReportMisuse(const char* inFunction, const char* inProblem) {
     std::fprintf(stderr, "%s: %s\n", inFunction, inProblem);
 }

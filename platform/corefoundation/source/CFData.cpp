@@ -43,29 +43,11 @@ struct __CFData : Object {
 namespace {
 
 const __CFData* DataOf(CFDataRef inData, const char* inFunction) {
-    const __CFData* data = Cast<__CFData>(inData, kTypeIDData);
-    if (data == nullptr)
-        ReportMisuse(inFunction, inData == nullptr ? "null data" : "not a data object");
-    return data;
+    return CheckedCast<__CFData>(inData, kTypeIDData, inFunction, "CFData");
 }
 
 __CFData* MutableDataOf(CFMutableDataRef inData, const char* inFunction) {
-    __CFData* data = CastMutable<__CFData>(inData, kTypeIDData);
-    if (data == nullptr) {
-        ReportMisuse(inFunction, inData == nullptr ? "null data" : "not a data object");
-        return nullptr;
-    }
-    if (!data->mMutable) {
-        ReportMisuse(inFunction, "attempt to mutate an immutable data object");
-        return nullptr;
-    }
-    return data;
-}
-
-bool RangeIsValid(CFRange inRange, size_t inLength) {
-    return inRange.location >= 0 && inRange.length >= 0 &&
-           static_cast<size_t>(inRange.location) <= inLength &&
-           static_cast<size_t>(inRange.length) <= inLength - inRange.location;
+    return CheckedMutableCast<__CFData>(inData, kTypeIDData, inFunction, "CFData");
 }
 
 } // namespace
@@ -122,7 +104,7 @@ void CFDataGetBytes(CFDataRef theData, CFRange range, UInt8* buffer) {
     const __CFData* data = DataOf(theData, "CFDataGetBytes");
     if (data == nullptr || buffer == nullptr)
         return;
-    if (!RangeIsValid(range, data->mBytes.size())) {
+    if (!RangeIsWithin(range, data->mBytes.size())) {
         ReportMisuse("CFDataGetBytes", "range out of bounds");
         return;
     }
@@ -156,7 +138,7 @@ void CFDataReplaceBytes(CFMutableDataRef theData, CFRange range, const UInt8* ne
     __CFData* data = MutableDataOf(theData, "CFDataReplaceBytes");
     if (data == nullptr || newLength < 0 || (newBytes == nullptr && newLength > 0))
         return;
-    if (!RangeIsValid(range, data->mBytes.size())) {
+    if (!RangeIsWithin(range, data->mBytes.size())) {
         ReportMisuse("CFDataReplaceBytes", "range out of bounds");
         return;
     }

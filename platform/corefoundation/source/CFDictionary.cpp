@@ -13,15 +13,6 @@ using namespace orvo_cf;
 
 namespace {
 
-const void* RetainValue(CFAllocatorRef, const void* inValue) {
-    return CFRetain(inValue);
-}
-void ReleaseValue(CFAllocatorRef, const void* inValue) {
-    CFRelease(inValue);
-}
-Boolean EqualValues(const void* inA, const void* inB) {
-    return CFEqual(inA, inB);
-}
 CFHashCode HashValue(const void* inValue) {
     return CFHash(inValue);
 }
@@ -34,11 +25,11 @@ const void* CopyStringKey(CFAllocatorRef, const void* inValue) {
 } // namespace
 
 const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks = {
-    0, RetainValue, ReleaseValue, CFCopyDescription, EqualValues, HashValue};
+    0, RetainCallBack, ReleaseCallBack, CFCopyDescription, EqualCallBack, HashValue};
 const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {
-    0, CopyStringKey, ReleaseValue, CFCopyDescription, EqualValues, HashValue};
-const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {0, RetainValue, ReleaseValue,
-                                                                    CFCopyDescription, EqualValues};
+    0, CopyStringKey, ReleaseCallBack, CFCopyDescription, EqualCallBack, HashValue};
+const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
+    0, RetainCallBack, ReleaseCallBack, CFCopyDescription, EqualCallBack};
 
 struct __CFDictionary : Object {
     struct KeyHash {
@@ -162,23 +153,12 @@ void __CFDictionary::Describe(std::string& ioOut, int inIndent, bool) const {
 namespace {
 
 const __CFDictionary* DictionaryOf(CFDictionaryRef inDictionary, const char* inFunction) {
-    const __CFDictionary* dictionary = Cast<__CFDictionary>(inDictionary, kTypeIDDictionary);
-    if (dictionary == nullptr)
-        ReportMisuse(inFunction, inDictionary == nullptr ? "null dictionary" : "not a dictionary");
-    return dictionary;
+    return CheckedCast<__CFDictionary>(inDictionary, kTypeIDDictionary, inFunction, "CFDictionary");
 }
 
 __CFDictionary* MutableDictionaryOf(CFMutableDictionaryRef inDictionary, const char* inFunction) {
-    __CFDictionary* dictionary = CastMutable<__CFDictionary>(inDictionary, kTypeIDDictionary);
-    if (dictionary == nullptr) {
-        ReportMisuse(inFunction, inDictionary == nullptr ? "null dictionary" : "not a dictionary");
-        return nullptr;
-    }
-    if (!dictionary->mMutable) {
-        ReportMisuse(inFunction, "attempt to mutate an immutable dictionary");
-        return nullptr;
-    }
-    return dictionary;
+    return CheckedMutableCast<__CFDictionary>(inDictionary, kTypeIDDictionary, inFunction,
+                                              "CFDictionary");
 }
 
 __CFDictionary* CopyOf(const __CFDictionary* inSource, bool inMutable) {

@@ -4,6 +4,8 @@
 #include <CoreFoundation/CFRuntime.h>
 #include <CoreFoundation/CFString.h>
 
+#include "UTF8.h"
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -68,56 +70,21 @@ void AppendCodePoint(std::u16string& ioOut, char32_t inCodePoint) {
     }
 }
 
-// Strict UTF-8 decoding: overlong forms, surrogates and values past U+10FFFF are errors.
-// With inLenient, each bad sequence becomes U+FFFD instead.
+// Strict UTF-8 decoding; with inLenient each malformed byte becomes U+FFFD instead of
+// failing the whole conversion.
 bool DecodeUTF8(const UInt8* inBytes, size_t inLength, std::u16string& outChars, bool inLenient) {
+    const std::string_view text(reinterpret_cast<const char*>(inBytes), inLength);
     size_t i = 0;
     while (i < inLength) {
-        UInt8 lead = inBytes[i];
-        if (lead < 0x80) {
-            outChars.push_back(lead);
+        UTF32Char codePoint;
+        if (DecodeUTF8Sequence(text, i, codePoint)) {
+            AppendCodePoint(outChars, codePoint);
+        } else if (inLenient) {
+            outChars.push_back(kReplacementCharacter);
             ++i;
-            continue;
-        }
-        int extra;
-        char32_t codePoint;
-        char32_t minimum;
-        if ((lead & 0xE0) == 0xC0) {
-            extra = 1, codePoint = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, codePoint = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, codePoint = lead & 0x07, minimum = 0x10000;
         } else {
-            if (!inLenient)
-                return false;
-            outChars.push_back(kReplacementCharacter);
-            ++i;
-            continue;
+            return false;
         }
-        bool valid = i + static_cast<size_t>(extra) < inLength;
-        int consumed = 1;
-        for (int k = 1; valid && k <= extra; ++k) {
-            UInt8 next = inBytes[i + k];
-            if ((next & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3F);
-            ++consumed;
-        }
-        if (valid && (codePoint < minimum || codePoint > 0x10FFFF ||
-                      (codePoint >= 0xD800 && codePoint <= 0xDFFF)))
-            valid = false;
-        if (!valid) {
-            if (!inLenient)
-                return false;
-            outChars.push_back(kReplacementCharacter);
-            i += consumed;
-            continue;
-        }
-        AppendCodePoint(outChars, codePoint);
-        i += extra + 1;
     }
     return true;
 }
@@ -172,21 +139,7 @@ bool DecodeBytes(const UInt8* inBytes, size_t inLength, CFStringEncoding inEncod
 bool EncodeCodePoint(char32_t inCodePoint, CFStringEncoding inEncoding, std::string& ioOut) {
     switch (inEncoding) {
     case kCFStringEncodingUTF8:
-        if (inCodePoint < 0x80) {
-            ioOut.push_back(static_cast<char>(inCodePoint));
-        } else if (inCodePoint < 0x800) {
-            ioOut.push_back(static_cast<char>(0xC0 | (inCodePoint >> 6)));
-            ioOut.push_back(static_cast<char>(0x80 | (inCodePoint & 0x3F)));
-        } else if (inCodePoint < 0x10000) {
-            ioOut.push_back(static_cast<char>(0xE0 | (inCodePoint >> 12)));
-            ioOut.push_back(static_cast<char>(0x80 | ((inCodePoint >> 6) & 0x3F)));
-            ioOut.push_back(static_cast<char>(0x80 | (inCodePoint & 0x3F)));
-        } else {
-            ioOut.push_back(static_cast<char>(0xF0 | (inCodePoint >> 18)));
-            ioOut.push_back(static_cast<char>(0x80 | ((inCodePoint >> 12) & 0x3F)));
-            ioOut.push_back(static_cast<char>(0x80 | ((inCodePoint >> 6) & 0x3F)));
-            ioOut.push_back(static_cast<char>(0x80 | (inCodePoint & 0x3F)));
-        }
+        AppendUTF8(ioOut, inCodePoint);
         return true;
     case kCFStringEncodingASCII:
         if (inCodePoint > 0x7F)
@@ -315,22 +268,7 @@ const __CFString* StringOf(CFStringRef inString, const char* inFunction) {
 }
 
 __CFString* MutableStringOf(CFMutableStringRef inString, const char* inFunction) {
-    __CFString* string = CastMutable<__CFString>(inString, kTypeIDString);
-    if (string == nullptr) {
-        ReportMisuse(inFunction, inString == nullptr ? "null string" : "not a string");
-        return nullptr;
-    }
-    if (!string->mMutable) {
-        ReportMisuse(inFunction, "attempt to mutate an immutable string");
-        return nullptr;
-    }
-    return string;
-}
-
-bool RangeIsValid(CFRange inRange, size_t inLength) {
-    return inRange.location >= 0 && inRange.length >= 0 &&
-           static_cast<size_t>(inRange.location) <= inLength &&
-           static_cast<size_t>(inRange.length) <= inLength - inRange.location;
+    return CheckedMutableCast<__CFString>(inString, kTypeIDString, inFunction, "CFString");
 }
 
 const std::u16string& CharsOf(CFStringRef inString) {
@@ -709,7 +647,7 @@ CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange
     const __CFString* string = StringOf(str, "CFStringCreateWithSubstring");
     if (string == nullptr)
         return nullptr;
-    if (!RangeIsValid(range, string->mChars.size())) {
+    if (!RangeIsWithin(range, string->mChars.size())) {
         ReportMisuse("CFStringCreateWithSubstring", "range out of bounds");
         return nullptr;
     }
@@ -760,7 +698,7 @@ UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
 
 void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer) {
     const __CFString* string = StringOf(theString, "CFStringGetCharacters");
-    if (string == nullptr || buffer == nullptr || !RangeIsValid(range, string->mChars.size())) {
+    if (string == nullptr || buffer == nullptr || !RangeIsWithin(range, string->mChars.size())) {
         ReportMisuse("CFStringGetCharacters", "range out of bounds");
         return;
     }
@@ -821,7 +759,7 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
     const __CFString* string = StringOf(theString, "CFStringGetBytes");
     if (usedBufLen)
         *usedBufLen = 0;
-    if (string == nullptr || !RangeIsValid(range, string->mChars.size()))
+    if (string == nullptr || !RangeIsWithin(range, string->mChars.size()))
         return 0;
     // Convert character by character so that a short buffer stops at a whole character.
     CFIndex converted = 0;
@@ -908,7 +846,7 @@ CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRe
                                               CFStringCompareFlags compareOptions) {
     const std::u16string& a = CharsOf(theString1);
     const std::u16string& b = CharsOf(theString2);
-    if (!RangeIsValid(rangeToCompare, a.size())) {
+    if (!RangeIsWithin(rangeToCompare, a.size())) {
         ReportMisuse("CFStringCompareWithOptions", "range out of bounds");
         return kCFCompareLessThan;
     }
@@ -928,7 +866,7 @@ Boolean CFStringFindWithOptions(CFStringRef theString, CFStringRef stringToFind,
                                 CFRange rangeToSearch, CFStringCompareFlags searchOptions,
                                 CFRange* result) {
     const std::u16string& text = CharsOf(theString);
-    if (!RangeIsValid(rangeToSearch, text.size())) {
+    if (!RangeIsWithin(rangeToSearch, text.size())) {
         ReportMisuse("CFStringFindWithOptions", "range out of bounds");
         return false;
     }
@@ -1043,7 +981,7 @@ void CFStringDelete(CFMutableStringRef theString, CFRange range) {
     __CFString* string = MutableStringOf(theString, "CFStringDelete");
     if (string == nullptr)
         return;
-    if (!RangeIsValid(range, string->mChars.size())) {
+    if (!RangeIsWithin(range, string->mChars.size())) {
         ReportMisuse("CFStringDelete", "range out of bounds");
         return;
     }
@@ -1054,7 +992,7 @@ void CFStringReplace(CFMutableStringRef theString, CFRange range, CFStringRef re
     __CFString* string = MutableStringOf(theString, "CFStringReplace");
     if (string == nullptr)
         return;
-    if (!RangeIsValid(range, string->mChars.size())) {
+    if (!RangeIsWithin(range, string->mChars.size())) {
         ReportMisuse("CFStringReplace", "range out of bounds");
         return;
     }
@@ -1075,7 +1013,7 @@ CFIndex CFStringFindAndReplace(CFMutableStringRef theString, CFStringRef stringT
     __CFString* string = MutableStringOf(theString, "CFStringFindAndReplace");
     if (string == nullptr)
         return 0;
-    if (!RangeIsValid(rangeToSearch, string->mChars.size())) {
+    if (!RangeIsWithin(rangeToSearch, string->mChars.size())) {
         ReportMisuse("CFStringFindAndReplace", "range out of bounds");
         return 0;
     }

@@ -8,6 +8,7 @@
 #include <CoreFoundation/OrvoPlatformRoot.h>
 
 #include "OrvoFileIO.h"
+#include "UTF8.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -101,60 +102,13 @@ std::string EscapePath(const std::string& inUTF8) {
     return out;
 }
 
-// Decodes one UTF-8 sequence at ioIndex; false on a malformed one.
-bool DecodeUTF8(const std::string& inText, size_t& ioIndex, UTF32Char& outCharacter) {
-    unsigned char lead = static_cast<unsigned char>(inText[ioIndex]);
-    int extra;
-    UTF32Char value;
-    if (lead < 0x80) {
-        outCharacter = lead;
-        ++ioIndex;
-        return true;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2;
-        value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3;
-        value = lead & 0x07;
-    } else {
-        return false;
-    }
-    if (ioIndex + static_cast<size_t>(extra) >= inText.size())
-        return false;
-    for (int i = 1; i <= extra; ++i) {
-        unsigned char next = static_cast<unsigned char>(inText[ioIndex + i]);
-        if ((next & 0xC0) != 0x80)
-            return false;
-        value = (value << 6) | (next & 0x3F);
-    }
-    static const UTF32Char kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    if (value < kMinimum[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return false;
-    outCharacter = value;
-    ioIndex += static_cast<size_t>(extra) + 1;
-    return true;
-}
-
-bool IsValidUTF8(const std::string& inText) {
-    size_t index = 0;
-    UTF32Char character;
-    while (index < inText.size()) {
-        if (!DecodeUTF8(inText, index, character))
-            return false;
-    }
-    return true;
-}
-
 std::vector<UTF32Char> CharactersOf(CFStringRef inString) {
     std::vector<UTF32Char> characters;
     std::string text = orvo_cf::UTF8FromString(inString);
     size_t index = 0;
     UTF32Char character;
     while (index < text.size()) {
-        if (!DecodeUTF8(text, index, character))
+        if (!orvo_cf::DecodeUTF8Sequence(text, index, character))
             break;
         characters.push_back(character);
     }
@@ -187,7 +141,7 @@ bool PercentDecode(const std::string& inText, std::string& outText) {
 // when its escapes do not decode to UTF-8.
 CFStringRef CreateDecodedString(const std::string& inComponent) {
     std::string decoded;
-    if (!PercentDecode(inComponent, decoded) || !IsValidUTF8(decoded))
+    if (!PercentDecode(inComponent, decoded) || !orvo_cf::IsValidUTF8(decoded))
         decoded = inComponent;
     return orvo_cf::CreateStringFromUTF8(decoded);
 }
@@ -507,7 +461,7 @@ std::optional<std::string> FileSystemPath(const __CFURL* inURL, bool inResolve) 
         return std::nullopt;
     const std::string& path = inResolve ? inURL->mAbsolute.path : inURL->mParts.path;
     std::string decoded;
-    if (!PercentDecode(path, decoded) || !IsValidUTF8(decoded) ||
+    if (!PercentDecode(path, decoded) || !orvo_cf::IsValidUTF8(decoded) ||
         decoded.find('\0') != std::string::npos)
         return std::nullopt;
     while (decoded.size() > 1 && decoded.back() == '/')
@@ -614,7 +568,7 @@ CFURLRef CFURLCreateFromFileSystemRepresentation(CFAllocatorRef, const UInt8* bu
     if (buffer == nullptr || bufLen <= 0)
         return nullptr;
     std::string path(reinterpret_cast<const char*>(buffer), static_cast<size_t>(bufLen));
-    if (!IsValidUTF8(path))
+    if (!orvo_cf::IsValidUTF8(path))
         return nullptr;
     return CreateFileURL(path, isDirectory);
 }
@@ -864,7 +818,7 @@ CFStringRef CFURLCreateStringByReplacingPercentEscapes(CFAllocatorRef, CFStringR
         for (size_t index = 0; index < bytes.size();) {
             size_t first = index;
             UTF32Char character;
-            if (!DecodeUTF8(bytes, index, character))
+            if (!orvo_cf::DecodeUTF8Sequence(bytes, index, character))
                 return nullptr;
             if (Contains(leave, character))
                 out += text.substr(runStart + first * 3, (index - first) * 3);
@@ -897,7 +851,7 @@ CFStringRef CFURLCreateStringByAddingPercentEscapes(CFAllocatorRef, CFStringRef 
         for (size_t index = 0; index < text.size();) {
             size_t first = index;
             UTF32Char character;
-            if (!DecodeUTF8(text, index, character))
+            if (!orvo_cf::DecodeUTF8Sequence(text, index, character))
                 return nullptr;
             for (size_t i = first; i < index; ++i) {
                 if (mustEscape(character))
@@ -942,7 +896,7 @@ SInt32 ResourcePath(const __CFURL* inURL, std::string& outDriverPath, std::strin
         return kCFURLRemoteHostUnavailableError;
     std::string decoded;
     if (parts.path.empty() || parts.path[0] != '/' || !PercentDecode(parts.path, decoded) ||
-        !IsValidUTF8(decoded) || decoded.find('\0') != std::string::npos)
+        !orvo_cf::IsValidUTF8(decoded) || decoded.find('\0') != std::string::npos)
         return kCFURLImproperArgumentsError;
     outDriverPath = decoded;
     outPath = OrvoPlatformResolvePath(decoded);

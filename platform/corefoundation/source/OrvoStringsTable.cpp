@@ -1,5 +1,6 @@
 // Parser of the strings files of bundles.
 #include "OrvoStringsTable.h"
+#include "UTF8.h"
 
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFPropertyList.h>
@@ -11,61 +12,6 @@
 namespace orvo_cf {
 
 namespace {
-
-void AppendUTF8(std::string& ioOut, UTF32Char inCharacter) {
-    if (inCharacter < 0x80) {
-        ioOut += static_cast<char>(inCharacter);
-    } else if (inCharacter < 0x800) {
-        ioOut += static_cast<char>(0xC0 | (inCharacter >> 6));
-        ioOut += static_cast<char>(0x80 | (inCharacter & 0x3F));
-    } else if (inCharacter < 0x10000) {
-        ioOut += static_cast<char>(0xE0 | (inCharacter >> 12));
-        ioOut += static_cast<char>(0x80 | ((inCharacter >> 6) & 0x3F));
-        ioOut += static_cast<char>(0x80 | (inCharacter & 0x3F));
-    } else {
-        ioOut += static_cast<char>(0xF0 | (inCharacter >> 18));
-        ioOut += static_cast<char>(0x80 | ((inCharacter >> 12) & 0x3F));
-        ioOut += static_cast<char>(0x80 | ((inCharacter >> 6) & 0x3F));
-        ioOut += static_cast<char>(0x80 | (inCharacter & 0x3F));
-    }
-}
-
-bool ValidUTF8(const std::string& inText) {
-    size_t i = 0;
-    while (i < inText.size()) {
-        unsigned char lead = static_cast<unsigned char>(inText[i]);
-        size_t extra;
-        UTF32Char value;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1;
-            value = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2;
-            value = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3;
-            value = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= inText.size())
-            return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            unsigned char next = static_cast<unsigned char>(inText[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (next & 0x3F);
-        }
-        static const UTF32Char kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (value < kMinimum[extra] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
 
 // UTF-16 (after its byte-order mark) to UTF-8; false on unpaired surrogates or an odd
 // number of bytes.
@@ -382,7 +328,7 @@ CFDictionaryRef CreateStringsTable(const std::string& inBytes, std::string& outE
     } else {
         text = inBytes;
     }
-    if (!utf16 && !ValidUTF8(text)) {
+    if (!utf16 && !IsValidUTF8(text)) {
         outError = "not UTF-8 or UTF-16 text";
         return nullptr;
     }

@@ -1,5 +1,6 @@
 // Writes values as an XML property list.
 #include "XMLPropertyListWriter.h"
+#include "UTF8.h"
 
 #include <CoreFoundation/CFArray.h>
 #include <CoreFoundation/CFData.h>
@@ -35,24 +36,6 @@ std::vector<UniChar> CharactersOf(CFStringRef inString) {
         CFStringGetCharacters(inString, CFRangeMake(0, CFIndex(characters.size())),
                               characters.data());
     return characters;
-}
-
-void AppendUTF8(std::string& ioOut, UTF32Char inCodePoint) {
-    if (inCodePoint < 0x80) {
-        ioOut += char(inCodePoint);
-    } else if (inCodePoint < 0x800) {
-        ioOut += char(0xC0 | (inCodePoint >> 6));
-        ioOut += char(0x80 | (inCodePoint & 0x3F));
-    } else if (inCodePoint < 0x10000) {
-        ioOut += char(0xE0 | (inCodePoint >> 12));
-        ioOut += char(0x80 | ((inCodePoint >> 6) & 0x3F));
-        ioOut += char(0x80 | (inCodePoint & 0x3F));
-    } else {
-        ioOut += char(0xF0 | (inCodePoint >> 18));
-        ioOut += char(0x80 | ((inCodePoint >> 12) & 0x3F));
-        ioOut += char(0x80 | ((inCodePoint >> 6) & 0x3F));
-        ioOut += char(0x80 | (inCodePoint & 0x3F));
-    }
 }
 
 void AppendBase64Line(std::string& ioOut, const UInt8* inBytes, size_t inLength) {

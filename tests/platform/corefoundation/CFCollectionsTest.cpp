@@ -58,7 +58,7 @@ TEST(CFArray, AppendArrayOfItselfAndOutOfRangeAccess) {
     CFArrayAppendValue(const_cast<CFMutableArrayRef>(source), CFSTR("c"));
     std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors, "CFArrayGetValueAtIndex: index out of bounds\n"
-                      "CFArrayAppendValue: attempt to mutate an immutable array\n");
+                      "CFArrayAppendValue: attempt to mutate an immutable CFArray\n");
     EXPECT_EQ(CFArrayGetCount(source), 2);
     CFRelease(array);
     CFRelease(source);

@@ -138,7 +138,7 @@ TEST(CFString, MisuseChangesNothing) {
     EXPECT_EQ(UTF8(text), "abc");
     EXPECT_EQ(UTF8(CFSTR("constant")), "constant");
     EXPECT_EQ(errors, "CFStringDelete: range out of bounds\n"
-                      "CFStringAppend: attempt to mutate an immutable string\n");
+                      "CFStringAppend: attempt to mutate an immutable CFString\n");
 }
 
 TEST(CFString, FormatSupportsObjectsAndCConversions) {

@@ -81,13 +81,49 @@ T* CastMutable(CFTypeRef inRef, CFTypeID inTypeID) {
     return const_cast<T*>(Cast<T>(inRef, inTypeID));
 }
 
-// Describes any value (or null) for nesting inside a container description.
-void DescribeValue(std::string& ioOut, CFTypeRef inValue, int inIndent);
-void AppendIndent(std::string& ioOut, int inIndent);
-
 // Reports a misuse of the API (wrong kind, immutable object, index out of range) as one
 // line on the standard error stream: "<function>: <problem>".
 void ReportMisuse(const char* inFunction, const char* inProblem);
+
+// The object as T when it is one; otherwise reports "<function>: null argument" or
+// "<function>: not a <kind>" and returns null.
+template <class T>
+const T* CheckedCast(CFTypeRef inRef, CFTypeID inTypeID, const char* inFunction,
+                     const char* inKind) {
+    const T* object = Cast<T>(inRef, inTypeID);
+    if (object == nullptr)
+        ReportMisuse(inFunction,
+                     inRef == nullptr ? "null argument" : (std::string("not a ") + inKind).c_str());
+    return object;
+}
+// As CheckedCast, for an operation that changes the object: T has a `mMutable` flag, and
+// an immutable object is reported ("attempt to mutate an immutable <kind>") and refused.
+template <class T>
+T* CheckedMutableCast(CFTypeRef inRef, CFTypeID inTypeID, const char* inFunction,
+                      const char* inKind) {
+    T* object = const_cast<T*>(CheckedCast<T>(inRef, inTypeID, inFunction, inKind));
+    if (object != nullptr && !object->mMutable) {
+        ReportMisuse(inFunction, (std::string("attempt to mutate an immutable ") + inKind).c_str());
+        return nullptr;
+    }
+    return object;
+}
+
+// Whether a range lies within a sequence of inLength elements.
+inline bool RangeIsWithin(CFRange inRange, size_t inLength) {
+    return inRange.location >= 0 && inRange.length >= 0 &&
+           static_cast<size_t>(inRange.location) <= inLength &&
+           static_cast<size_t>(inRange.length) <= inLength - inRange.location;
+}
+
+// The container callbacks of values held as CF objects: CFRetain, CFRelease, CFEqual.
+const void* RetainCallBack(CFAllocatorRef inAllocator, const void* inValue);
+void ReleaseCallBack(CFAllocatorRef inAllocator, const void* inValue);
+Boolean EqualCallBack(const void* inA, const void* inB);
+
+// Describes any value (or null) for nesting inside a container description.
+void DescribeValue(std::string& ioOut, CFTypeRef inValue, int inIndent);
+void AppendIndent(std::string& ioOut, int inIndent);
 
 // Combines hash values (for containers).
 inline CFHashCode HashCombine(CFHashCode inSeed, CFHashCode inValue) {
