@@ -10,6 +10,8 @@ namespace orvo_pm {
 
 enum : CFTypeID {
     kTypeIDTicket = orvo_cf::kTypeIDFirstFree + 0,
+    kTypeIDTemplate = orvo_cf::kTypeIDFirstFree + 1,
+    kTypeIDPrintSession = orvo_cf::kTypeIDFirstFree + 2,
     kTypeIDLastReserved = orvo_cf::kTypeIDFirstFree + 15,
 };
 
