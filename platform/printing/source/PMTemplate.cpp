@@ -106,8 +106,13 @@ OSStatus FindRange(PMTemplateRef inTemplate, CFStringRef inKey, PMValueType inKi
 }
 
 // Setting a range or list constraint: the entry's constraint kind must match as well.
-bool AcceptsRange(const Entry& inEntry, CFTypeRef inValue) {
-    return inEntry.constraint == kPMConstraintRange && AcceptsConstraint(inEntry, inValue);
+bool AcceptsSInt32Range(const Entry& inEntry, CFTypeRef inValue) {
+    return inEntry.constraint == kPMConstraintRange && inEntry.kind == kPMValueSInt32 &&
+           AcceptsConstraint(inEntry, inValue);
+}
+bool AcceptsDoubleRange(const Entry& inEntry, CFTypeRef inValue) {
+    return inEntry.constraint == kPMConstraintRange && inEntry.kind == kPMValueDouble &&
+           AcceptsConstraint(inEntry, inValue);
 }
 bool AcceptsValueList(const Entry& inEntry, CFTypeRef inValue) {
     return inEntry.constraint == kPMConstraintList && inEntry.kind != kPMValueTicket &&
@@ -375,7 +380,7 @@ OSStatus PMTemplateSetSInt32RangeConstraint(PMTemplateRef pmTemplate, CFStringRe
     if (minimum > maximum)
         return TemplateOf(pmTemplate) == nullptr ? kPMInvalidTemplate : kPMInvalidParameter;
     CFArrayRef range = CreatePair(CreateSInt32Value(minimum), CreateSInt32Value(maximum));
-    return Store(pmTemplate, key, Part::Constraint, range, true, AcceptsRange);
+    return Store(pmTemplate, key, Part::Constraint, range, true, AcceptsSInt32Range);
 }
 
 OSStatus PMTemplateGetSInt32RangeConstraint(PMTemplateRef pmTemplate, CFStringRef key,
@@ -395,7 +400,7 @@ OSStatus PMTemplateSetDoubleRangeConstraint(PMTemplateRef pmTemplate, CFStringRe
     if (!(minimum <= maximum))
         return TemplateOf(pmTemplate) == nullptr ? kPMInvalidTemplate : kPMInvalidParameter;
     CFArrayRef range = CreatePair(CreateDoubleValue(minimum), CreateDoubleValue(maximum));
-    return Store(pmTemplate, key, Part::Constraint, range, true, AcceptsRange);
+    return Store(pmTemplate, key, Part::Constraint, range, true, AcceptsDoubleRange);
 }
 
 OSStatus PMTemplateGetDoubleRangeConstraint(PMTemplateRef pmTemplate, CFStringRef key,
