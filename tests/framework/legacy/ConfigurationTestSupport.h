@@ -100,6 +100,17 @@ std::string RaisedLine(Call inCall) {
     return output.substr(0, output.find('\n'));
 }
 
+// The first line of inOutput that raising an error wrote (lines before it, such as a
+// parser's description of a fault, are skipped); the whole output when there is none.
+inline std::string FirstRaisedLine(const std::string& inOutput) {
+    size_t start = inOutput.rfind("KELDOR:  ExCa-", 0) == 0 ? 0 : inOutput.find("\nKELDOR:  ExCa-");
+    if (start == std::string::npos)
+        return inOutput;
+    if (start != 0)
+        ++start;
+    return inOutput.substr(start, inOutput.find('\n', start) - start);
+}
+
 // The line that raising inMessage writes.
 inline std::string Line(const std::string& inMessage) {
     return "KELDOR:  ExCa-" + inMessage;
