@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build pkg-config
     clang libclang-rt-14-dev clang-format
-    libexpat1-dev
+    libexpat1-dev libpng-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     python3
 )

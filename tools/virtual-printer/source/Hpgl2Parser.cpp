@@ -12,6 +12,21 @@ bool IsLetter(int c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// The HP-GL/2 instructions a plotter of this class understands.
+bool IsKnownMnemonic(const std::string& inMnemonic) {
+    static const char* const kKnown[] = {
+        "AA", "AC", "AD", "AR", "AT", "BP", "BR", "BZ", "CF", "CI", "CO", "CP", "CR", "CT",
+        "DF", "DI", "DL", "DR", "DT", "DV", "EA", "EC", "EP", "ER", "ES", "EW", "FI", "FN",
+        "FP", "FR", "FT", "IN", "IP", "IR", "IW", "LA", "LB", "LM", "LO", "LT", "MC", "MG",
+        "MT", "NP", "NR", "OP", "PA", "PC", "PD", "PE", "PG", "PM", "PP", "PR", "PS", "PU",
+        "PW", "QL", "RA", "RF", "RO", "RP", "RR", "RT", "SA", "SB", "SC", "SD", "SI", "SL",
+        "SM", "SP", "SR", "SS", "ST", "SV", "TD", "TR", "UL", "WG", "WU"};
+    for (const char* known : kKnown)
+        if (inMnemonic == known)
+            return true;
+    return false;
+}
+
 bool IsSeparator(int c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ';' || c == ',';
 }
@@ -92,6 +107,10 @@ void Hpgl2Parser::Parse(ByteReader& ioReader, const CommandHandler& inHandler,
         if (!terminated) {
             outErrors.push_back({offset, "HP-GL/2 " + mnemonic + " is not terminated"});
             return;
+        }
+        if (!IsKnownMnemonic(mnemonic)) {
+            outErrors.push_back({offset, "unknown HP-GL/2 command " + mnemonic});
+            continue;
         }
         inHandler(mnemonic, parameters, offset);
     }

@@ -66,6 +66,8 @@ JobSummary JobDecoder::Decode(const std::uint8_t* inData, std::size_t inSize) {
             if (language == "HPGL2") {
                 mMode = Mode::kHPGL2;
                 mEnteredHpgl2ByPjl = true;
+                if (mSummary.language.empty())
+                    mSummary.language = "HP-RTL";
             } else if (!language.empty()) {
                 if (language == "PCL3GUI")
                     mSawPCL3GUI = true;
@@ -113,7 +115,7 @@ JobSummary JobDecoder::Decode(const std::uint8_t* inData, std::size_t inSize) {
 
 void JobDecoder::Finish(std::size_t inEnd) {
     mSummary.endedInsideJob =
-        mSummary.endedInsideJob || mPlanesInRow > 0 || mRasterOpen || mPjl.jobOpen;
+        mSummary.endedInsideJob || mPlanesInRow > 0 || mRasterOpen || mPjl.jobOpen || mPjl.cutOff;
     if (mPlanesInRow > 0)
         Error(inEnd, "raster row not completed at the end of the stream");
     if (mRasterOpen)
@@ -442,6 +444,8 @@ PageSummary& JobDecoder::OpenPage() {
         page.pjlVariables = mPjl.variables;
         page.hpgl2Commands = std::move(mPendingHpgl2);
         mPendingHpgl2.clear();
+        if (mOptions.render)
+            page.preview = std::make_unique<PagePreview>(mOptions.scale);
     }
     return mSummary.pages[static_cast<std::size_t>(mCurrentPage)];
 }
@@ -574,7 +578,7 @@ void JobDecoder::StartRaster(std::size_t inOffset) {
     page.inks.clear();
     for (const InkDefinition& ink : mInks)
         page.inks.push_back({ink.name, ink.levels, 0});
-    if (mOptions.render && !page.preview) {
+    if (mOptions.render && page.rows == 0) {
         unsigned scale = mOptions.scale;
         long long widest = std::max(mWidth, mHeight);
         if (widest > 0) {

@@ -59,6 +59,7 @@ std::string PjlParser::Parse(ByteReader& ioReader, State& ioState,
         const std::uint8_t* newline = std::find(begin, end, '\n');
         if (newline == end) {
             outErrors.push_back({lineOffset, "PJL line is not terminated by a line feed"});
+            ioState.cutOff = true;
             ioReader.Skip(ioReader.Remaining());
             break;
         }

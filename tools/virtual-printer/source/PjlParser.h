@@ -19,6 +19,7 @@ public:
         std::string jobName;
         std::vector<std::pair<std::string, std::string>> variables;
         bool jobEnded = false; // an EOJ was read since the caller last looked
+        bool cutOff = false;   // the stream ended inside a line
     };
 
     // Parses lines at the reader's cursor. Returns the language named by ENTER LANGUAGE
