@@ -527,8 +527,6 @@ TEST(PMTicket, MisuseIsReportedAsAStatus) {
     PMTicketRef ref = impostor;
     EXPECT_EQ(PMTicketReleaseAndClear(&ref), kPMInvalidTicket);
     EXPECT_EQ(ref, impostor);
-    EXPECT_EQ(CFGetRetainCount(string), 1);
-    CFRelease(string);
 
     // Null or non-string clients and keys, null values and out pointers.
     Owned<PMTicketRef> good = MakeTicket(type);
@@ -544,6 +542,8 @@ TEST(PMTicket, MisuseIsReportedAsAStatus) {
     EXPECT_EQ(PMTicketGetTicket(good, nullptr, 0, &ref), kPMInvalidParameter);
     EXPECT_EQ(PMTicketDeleteItem(good, nullptr, type), kPMInvalidParameter);
     EXPECT_EQ(PMTicketToXML(good, nullptr), kPMInvalidParameter);
+    EXPECT_EQ(CFGetRetainCount(string), 1);
+    CFRelease(string);
 }
 
 } // namespace
