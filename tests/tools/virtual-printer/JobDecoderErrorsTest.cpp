@@ -26,6 +26,8 @@ TEST(JobDecoderErrorsTest, ProtocolErrorsAreReportedAtTheirOffsets) {
     std::string colour =
         HpRtlJob("C", 8, 1, ColourConfigure(), Esc("*b0m1V") + "x" + Esc("*b1W") + "y");
     std::string rtl = Esc("E") + MonoConfigure() + Esc("*r0A") + Esc("*b0W") + Esc("*rC");
+    std::string pcl = Pcl3guiJob(
+        5, 8, Esc("*b0V") + Esc("*b0V") + Esc("*b0V") + Esc("*b0V") + Esc("*b0V") + Esc("*b0W"));
     std::string raster = Esc("*r0A");
     std::size_t rasterAt = good.find(raster);
     struct Case {
@@ -54,6 +56,8 @@ TEST(JobDecoderErrorsTest, ProtocolErrorsAreReportedAtTheirOffsets) {
         {"unclosed raster", good.substr(0, good.find(Esc("*rC"))), rasterAt,
          "raster started here is never ended"},
         {"trailing garbage", rtl + "junk", rtl.size(), "unexpected byte j outside any command"},
+        {"form feed inside a raster", Replace(pcl, Esc("*b2M"), Esc("*b2M") + "\x0c"),
+         pcl.find(Esc("*b2M")) + 5, "form feed inside a raster"},
         {"unknown HP-GL/2 command", Replace(good, "QL100;", "QX100;"), good.find("QL100;"),
          "unknown HP-GL/2 command QX"},
         {"garbage after PJL", good + "junk", good.size(), "PJL line does not begin with @PJL"},

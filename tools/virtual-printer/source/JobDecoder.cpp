@@ -4,6 +4,7 @@
 #include "RasterDecompressor.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -208,6 +209,8 @@ void JobDecoder::ParsePercent(ByteReader& ioReader, std::size_t inStart) {
         return;
     }
     if ((parameter == 'A' || parameter == 'B') && hasValue && (value == 0 || value == 1)) {
+        if (parameter == 'B' && mRasterOpen)
+            Error(inStart, "HP-GL/2 entered inside a raster");
         mMode = parameter == 'A' ? Mode::kPCL : Mode::kHPGL2;
         return;
     }
@@ -451,6 +454,9 @@ PageSummary& JobDecoder::OpenPage() {
 }
 
 void JobDecoder::ClosePage() {
+    // A page never outlives its raster: callers report a raster that is still open.
+    mRasterOpen = false;
+    mPlanesInRow = 0;
     if (mCurrentPage < 0)
         return;
     PageSummary& page = mSummary.pages[static_cast<std::size_t>(mCurrentPage)];
@@ -621,7 +627,7 @@ void JobDecoder::Transfer(ByteReader& ioReader, std::size_t inStart, long long i
     const std::uint8_t* data = ioReader.Current();
     std::size_t count = static_cast<std::size_t>(inCount);
     ioReader.Skip(count);
-    if (!mRasterOpen) {
+    if (!mRasterOpen || mCurrentPage < 0) {
         Error(inStart, inText + ": raster data outside ESC*r#A ... ESC*rC");
         return;
     }
@@ -706,25 +712,42 @@ void JobDecoder::RenderRow(PageSummary& ioPage, std::size_t inPlanes) {
     }
     if (!ioPage.preview)
         return;
+    // Each byte of a plane spreads into eight 16-bit lanes, one per pixel; shifting by the
+    // plane number and or-ing the planes gives the eight pixels' palette indices at once.
+    static const auto kSpread = [] {
+        std::array<std::array<std::uint64_t, 256>, 2> spread{};
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned i = 0; i < 4; ++i) {
+                if ((b >> (7 - i)) & 1)
+                    spread[0][b] |= std::uint64_t{1} << (16 * i);
+                if ((b >> (3 - i)) & 1)
+                    spread[1][b] |= std::uint64_t{1} << (16 * i);
+            }
+        return spread;
+    }();
+    for (std::size_t p = 0; p < inPlanes; ++p)
+        mPlanes[p].resize(bytes, 0);
     mRGB.assign(pixels * 3, 255);
+    const std::uint32_t* colours = mColourTable.data();
     for (std::size_t b = 0; b < bytes; ++b) {
-        std::uint32_t anyBits = 0;
-        for (std::size_t p = 0; p < inPlanes; ++p)
-            if (b < mPlanes[p].size())
-                anyBits |= mPlanes[p][b];
-        if (anyBits == 0)
+        std::uint64_t low = 0, high = 0;
+        unsigned any = 0;
+        for (std::size_t p = 0; p < inPlanes; ++p) {
+            std::uint8_t v = mPlanes[p][b];
+            any |= v;
+            low |= kSpread[0][v] << p;
+            high |= kSpread[1][v] << p;
+        }
+        if (any == 0)
             continue;
-        std::size_t end = std::min(pixels, b * 8 + 8);
-        for (std::size_t x = b * 8; x < end; ++x) {
-            unsigned shift = 7 - static_cast<unsigned>(x & 7);
-            std::size_t index = 0;
-            for (std::size_t p = 0; p < inPlanes; ++p)
-                if (b < mPlanes[p].size())
-                    index |= static_cast<std::size_t>((mPlanes[p][b] >> shift) & 1) << p;
-            std::uint32_t colour = mColourTable[index];
-            mRGB[3 * x] = static_cast<std::uint8_t>(colour >> 16);
-            mRGB[3 * x + 1] = static_cast<std::uint8_t>(colour >> 8);
-            mRGB[3 * x + 2] = static_cast<std::uint8_t>(colour);
+        std::size_t count = std::min<std::size_t>(8, pixels - b * 8);
+        std::uint8_t* out = mRGB.data() + 24 * b;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::uint64_t lanes = i < 4 ? low >> (16 * i) : high >> (16 * (i - 4));
+            std::uint32_t colour = colours[lanes & 0xFFFF];
+            out[3 * i] = static_cast<std::uint8_t>(colour >> 16);
+            out[3 * i + 1] = static_cast<std::uint8_t>(colour >> 8);
+            out[3 * i + 2] = static_cast<std::uint8_t>(colour);
         }
     }
     ioPage.preview->AddRow(mRGB.data(), pixels);
