@@ -1,4 +1,5 @@
 #include "JobDecoder.h"
+#include "JobOutput.h"
 
 #include "StreamSupport.h"
 
@@ -191,6 +192,21 @@ TEST(JobDecoderTest, Pcl3guiPlaneFormatsGiveTheirLevelsAndInks) {
         for (const auto& [x, colour] : test.pixels)
             EXPECT_EQ(PixelAt(*page.preview, x, 0), colour) << "pixel " << x;
     }
+}
+
+TEST(JobDecoderTest, EveryPjlJobOfAStreamIsItsOwnPage) {
+    std::string row = Esc("*b0m1W") + Bytes({0x80});
+    JobSummary summary = DecodeText(HpRtlJob("First", 8, 1, MonoConfigure(), row) +
+                                    HpRtlJob("Second", 8, 1, MonoConfigure(), row + row));
+    ASSERT_TRUE(summary.Ok()) << ErrorText(summary);
+    ASSERT_EQ(summary.pages.size(), 2u);
+    EXPECT_EQ(summary.pages[0].pjlJobName, "First");
+    EXPECT_EQ(summary.pages[1].pjlJobName, "Second");
+    EXPECT_EQ(summary.pages[1].rows, 2u);
+    EXPECT_EQ(summary.pages[1].hpgl2Commands.front(), "BP1,\"Second\",2,1,3,0,4,0,5,1");
+    EXPECT_EQ(JobOutput::PreviewPath("out/page.png", 0), "out/page.png");
+    EXPECT_EQ(JobOutput::PreviewPath("out/page.png", 1), "out/page-2.png");
+    EXPECT_EQ(JobOutput::PreviewPath("out.d/page", 2), "out.d/page-3");
 }
 
 TEST(JobDecoderTest, HugeDeclaredSizesAllocateOnlyWhatTheRowsNeed) {
