@@ -209,6 +209,15 @@ TEST(JobDecoderTest, EveryPjlJobOfAStreamIsItsOwnPage) {
     EXPECT_EQ(JobOutput::PreviewPath("out.d/page", 2), "out.d/page-3");
 }
 
+TEST(JobDecoderTest, Pcl3guiPreviewScaleFollowsThePjlPaperSize) {
+    // 36 x 48 inches at 300 dpi: 14400 rows do not fit in 8192, so the scale becomes 2.
+    std::string job = Pcl3guiJob(5, 8, "");
+    job.replace(job.find("5281"), 4, "34560");
+    JobSummary summary = DecodeText(job);
+    ASSERT_EQ(summary.pages.size(), 1u);
+    EXPECT_EQ(summary.pages[0].preview->Scale(), 2u);
+}
+
 TEST(JobDecoderTest, HugeDeclaredSizesAllocateOnlyWhatTheRowsNeed) {
     std::string stream = Esc("E") + MonoConfigure() + Esc("*r2000000000S") + Esc("*r2000000000T") +
                          Esc("*r0A") + Esc("*b2m2W") + Bytes({0x81, 0xFF}) + Esc("*b2000000000Y") +

@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace Tarvel::VirtualPrinter {
@@ -587,6 +588,16 @@ void JobDecoder::StartRaster(std::size_t inOffset) {
     if (mOptions.render && page.rows == 0) {
         unsigned scale = mOptions.scale;
         long long widest = std::max(mWidth, mHeight);
+        // PCL3GUI declares no raster size; its PJL paper size (decipoints) and the
+        // components' resolution give the page in pixels.
+        if (!mComponents.empty())
+            for (const auto& [name, value] : mPjl.variables)
+                if (name == "PAPERLENGTH" || name == "PAPERWIDTH") {
+                    long long decipoints = std::atoll(value.c_str());
+                    int dpi = std::max(mComponents[0].horizontal, mComponents[0].vertical);
+                    if (decipoints > 0 && decipoints < kValueLimit)
+                        widest = std::max(widest, decipoints * dpi / 720);
+                }
         if (widest > 0) {
             long long needed = (widest + static_cast<long long>(PagePreview::kMaxWidth) - 1) /
                                static_cast<long long>(PagePreview::kMaxWidth);
