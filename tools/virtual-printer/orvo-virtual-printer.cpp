@@ -44,7 +44,7 @@ const char* kListenHelp =
     "job-N.png, and one summary line per job is printed.\n"
     "\n"
     "  --address A  IPv4 address to listen on (default 127.0.0.1)\n"
-    "  --port P     TCP port (default 9100)\n"
+    "  --port P     TCP port (default 9100; 0 picks a free one, named on standard error)\n"
     "  --out DIR    existing output directory (default .)\n"
     "  --scale N    preview reduction factor (default 1)\n"
     "  --once       serve a single connection, then exit\n";
@@ -156,6 +156,9 @@ int Listen(int argc, char** argv) {
         std::cerr << "orvo-virtual-printer: " << error << "\n";
         return 2;
     }
+    if (options.port == 0) // the system chose the port: say which
+        std::cerr << "orvo-virtual-printer: listening on " << options.address << ":"
+                  << listener.Port() << std::endl;
     do {
         std::string line;
         if (!listener.ServeOne(line, error)) {
