@@ -33,7 +33,7 @@ const char* kDecodeHelp =
     "\n"
     "  --png OUT.png  render each page as printed: OUT.png, then OUT-2.png, ...\n"
     "  --scale N      reduce the preview N times by averaging (raised when needed so that\n"
-    "                 a side fits in 8192 pixels)\n"
+    "                 a side fits in 4096 pixels)\n"
     "  --json         write the job summary as JSON on standard output\n";
 
 const char* kListenHelp =

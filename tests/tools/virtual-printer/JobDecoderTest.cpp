@@ -210,12 +210,12 @@ TEST(JobDecoderTest, EveryPjlJobOfAStreamIsItsOwnPage) {
 }
 
 TEST(JobDecoderTest, Pcl3guiPreviewScaleFollowsThePjlPaperSize) {
-    // 36 x 48 inches at 300 dpi: 14400 rows do not fit in 8192, so the scale becomes 2.
+    // 36 x 48 inches at 300 dpi: 14400 rows fit in 4096 only at a scale of 4.
     std::string job = Pcl3guiJob(5, 8, "");
     job.replace(job.find("5281"), 4, "34560");
     JobSummary summary = DecodeText(job);
     ASSERT_EQ(summary.pages.size(), 1u);
-    EXPECT_EQ(summary.pages[0].preview->Scale(), 2u);
+    EXPECT_EQ(summary.pages[0].preview->Scale(), 4u);
 }
 
 TEST(JobDecoderTest, HugeDeclaredSizesAllocateOnlyWhatTheRowsNeed) {
@@ -229,7 +229,7 @@ TEST(JobDecoderTest, HugeDeclaredSizesAllocateOnlyWhatTheRowsNeed) {
     EXPECT_EQ(page.skippedRows, 2000000000u);
     EXPECT_LE(page.preview->Width(), PagePreview::kMaxWidth);
     EXPECT_LE(page.preview->Height(), PagePreview::kMaxHeight);
-    EXPECT_EQ(page.preview->Scale(), 256u); // 2e9 pixels in 8192, at most 256
+    EXPECT_EQ(page.preview->Scale(), 256u); // 2e9 pixels in 4096, at most 256
 }
 
 } // namespace

@@ -21,7 +21,7 @@ struct DecodeOptions {
 class JobDecoder {
 public:
     static constexpr std::size_t kMaxErrors = 100;
-    static constexpr std::size_t kMaxRowPixels = std::size_t{1} << 20;
+    static constexpr std::size_t kMaxRowPixels = std::size_t{1} << 18;
     static constexpr int kMaxPlanes = 12;
 
     explicit JobDecoder(DecodeOptions inOptions = {});

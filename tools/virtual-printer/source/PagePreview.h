@@ -12,8 +12,8 @@ namespace Tarvel::VirtualPrinter {
 
 class PagePreview {
 public:
-    static constexpr std::size_t kMaxWidth = 8192;
-    static constexpr std::size_t kMaxHeight = 8192;
+    static constexpr std::size_t kMaxWidth = 4096;
+    static constexpr std::size_t kMaxHeight = 4096;
 
     explicit PagePreview(unsigned inScale, std::size_t inMaxWidth = kMaxWidth,
                          std::size_t inMaxHeight = kMaxHeight);
